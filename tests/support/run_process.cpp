@@ -1,0 +1,140 @@
+#include "run_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+extern char **environ;
+
+namespace testing_support {
+namespace {
+
+void check(int result, const char *what)
+{
+    if (result != 0) {
+        throw std::runtime_error(std::string(what) + ": " + std::strerror(result));
+    }
+}
+
+std::vector<std::string> merged_environment(const std::vector<std::string> &overrides)
+{
+    std::vector<std::string> env;
+    for (char **entry = environ; *entry != nullptr; ++entry) {
+        const std::string item = *entry;
+        bool replaced = false;
+        for (const auto &over : overrides) {
+            const auto name = over.substr(0, over.find('=') + 1);
+            replaced = replaced || item.compare(0, name.size(), name) == 0;
+        }
+        if (!replaced) {
+            env.push_back(item);
+        }
+    }
+    env.insert(env.end(), overrides.begin(), overrides.end());
+    return env;
+}
+
+std::vector<char *> pointers(std::vector<std::string> &strings)
+{
+    std::vector<char *> result;
+    for (auto &s : strings) {
+        result.push_back(s.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+// Reads both pipes to their end, whichever the child fills first.
+void drain(int out_fd, int err_fd, std::string &out, std::string &err)
+{
+    pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+    std::string *sinks[2] = {&out, &err};
+    int open_count = (out_fd >= 0) + (err_fd >= 0);
+    while (open_count > 0) {
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw std::runtime_error("poll failed");
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_count;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+Outcome run(const Invocation &invocation)
+{
+    int out_pipe[2] = {-1, -1};
+    int err_pipe[2];
+    if (invocation.out == Stdout::capture && pipe2(out_pipe, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    if (pipe2(err_pipe, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+
+    posix_spawn_file_actions_t actions;
+    check(posix_spawn_file_actions_init(&actions), "file actions");
+    switch (invocation.out) {
+    case Stdout::capture:
+        check(posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1), "dup2 stdout");
+        break;
+    case Stdout::dev_full:
+        check(posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0), "open /dev/full");
+        break;
+    case Stdout::closed:
+        check(posix_spawn_file_actions_addclose(&actions, 1), "close stdout");
+        break;
+    }
+    check(posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2), "dup2 stderr");
+
+    std::vector<std::string> argv_strings{invocation.program};
+    argv_strings.insert(argv_strings.end(), invocation.args.begin(), invocation.args.end());
+    auto env_strings = merged_environment(invocation.env);
+    auto argv = pointers(argv_strings);
+    auto envp = pointers(env_strings);
+
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, invocation.program.c_str(), &actions, nullptr,
+                                    argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (out_pipe[1] >= 0) {
+        close(out_pipe[1]);
+    }
+    close(err_pipe[1]);
+    check(spawned, invocation.program.c_str());
+
+    Outcome outcome;
+    drain(out_pipe[0], err_pipe[0], outcome.out, outcome.err);
+    int wait_status = 0;
+    while (waitpid(pid, &wait_status, 0) < 0) {
+        if (errno != EINTR) {
+            throw std::runtime_error("waitpid failed");
+        }
+    }
+    outcome.exited = WIFEXITED(wait_status);
+    outcome.status = outcome.exited ? WEXITSTATUS(wait_status) : WTERMSIG(wait_status);
+    return outcome;
+}
+
+}  // namespace testing_support

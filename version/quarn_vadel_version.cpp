@@ -1,0 +1,23 @@
+// quarn_vadel_version: prints the vadel package version this program was
+// built in. The text is fixed by the build (QUARN_VADEL_VERSION), so the line
+// stays the same whatever vadel library is installed beside it.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#ifndef QUARN_VADEL_VERSION
+#error "the build supplies QUARN_VADEL_VERSION"
+#endif
+
+int main()
+{
+    // Scripts read the status: a line that never reached its reader is a
+    // failure, not a version.
+    if (std::printf("quarn-vadel--%s\n", QUARN_VADEL_VERSION) < 0 || std::fflush(stdout) != 0) {
+        const int error = errno;
+        std::fprintf(stderr, "quarn_vadel_version: write error: %s\n", std::strerror(error));
+        std::exit(EXIT_FAILURE);
+    }
+    std::exit(EXIT_SUCCESS);
+}
