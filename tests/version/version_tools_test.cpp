@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include <unistd.h>
@@ -50,6 +51,7 @@ protected:
 struct Arguments {
     const char *name;
     std::vector<std::string> args;
+    friend void PrintTo(const Arguments &a, std::ostream *os) { *os << a.name; }
 };
 
 class AnyArguments : public testing::TestWithParam<Arguments> {};
@@ -80,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct ClientLibrary {
     const char *variant;
     std::string line;
+    friend void PrintTo(const ClientLibrary &c, std::ostream *os) { *os << c.variant; }
 };
 
 class InstalledClientLibrary : public testing::TestWithParam<ClientLibrary> {};
@@ -146,6 +149,7 @@ struct WriteFailure {
     const char *name;
     Stdout out;
     const char *reason;
+    friend void PrintTo(const WriteFailure &w, std::ostream *os) { *os << w.name; }
 };
 
 class UnwritableOutput : public testing::TestWithParam<WriteFailure> {};
