@@ -32,6 +32,14 @@ for tool in quarn2_version quarn_vadel_version; do
     bash -c '! readelf -d "$1" | grep -Eq "R(UN)?PATH"' _ "$prefix/bin/$tool"
 done
 
+# Manual pages: each function's name leads to the library's page.
+for name in quarn2_version:1 quarn_vadel_version:1 orvek_memory:3 orvek_memory_init:3 \
+  orvek_memory_pop_node:3 orvek_memory_push_node:3 orvek_memory_destroy:3 orvek_i_memory_pre_activate:3; do
+  page=${name%:*} section=${name#*:}
+  expect "man $section $page renders the installed page" bash -c \
+    'MANWIDTH=80 man -M "$1/share/man" "$2" "$3" 2>/dev/null | grep -q "$3"' _ "$prefix" "$section" "$page"
+done
+
 expected="a node of 64 bytes"
 
 # pkg-config, from the moved prefix.
