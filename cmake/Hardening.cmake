@@ -16,6 +16,9 @@ target_compile_options(deliverable_hardening INTERFACE
   -fstack-protector-strong
   -fstack-clash-protection
   -fcf-protection=full
+  # Imports are all bound at load (-z now) into a read-only GOT, so calls go
+  # through it directly rather than through a PLT stub.
+  -fno-plt
   # No C++ runtime in a shipped file: the code is plain functions.
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
 target_link_options(deliverable_hardening INTERFACE
