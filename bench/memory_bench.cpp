@@ -10,6 +10,7 @@ namespace {
 
 const int node_sizes[] = {0, 16, 64, 4096, 1 << 20};
 
+// On one thread, or on several, each with a handle of its own.
 void pop_push(benchmark::State &state)
 {
     orvek_memory_handle handle;
@@ -54,19 +55,6 @@ void pop_push_shared_handle(benchmark::State &state)
     }
 }
 
-void pop_push_own_handles(benchmark::State &state)
-{
-    orvek_memory_handle handle;
-    orvek_memory_init(&handle, 64);
-    for (auto _ : state) {
-        void *node = orvek_memory_pop_node(&handle);
-        benchmark::DoNotOptimize(node);
-        orvek_memory_push_node(&handle, node);
-    }
-    orvek_memory_destroy(&handle);
-    state.SetItemsProcessed(state.iterations());
-}
-
 void init_destroy(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -103,7 +91,7 @@ BENCHMARK(pop_push)->Apply(node_size_args);
 BENCHMARK(malloc_free)->Apply(node_size_args);
 // The shared handle is set up by thread 0 while the others wait at the start.
 BENCHMARK(pop_push_shared_handle)->Threads(1)->Threads(2)->UseRealTime();
-BENCHMARK(pop_push_own_handles)->Threads(1)->Threads(2)->UseRealTime();
+BENCHMARK(pop_push)->Name("pop_push_own_handles")->Arg(64)->Threads(1)->Threads(2)->UseRealTime();
 BENCHMARK(init_destroy);
 BENCHMARK(malloc_free_record);
 
