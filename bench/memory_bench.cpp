@@ -1,5 +1,7 @@
 // Pop+push pairs of the memory-node library against direct malloc+free
 // pairs, measured in the same run; bench/run.sh turns them into ratios.
+// Each runs on one thread and on two: the library on one shared handle and
+// on a handle per thread.
 #include "orvek_memory.h"
 
 #include <benchmark/benchmark.h>
@@ -10,18 +12,37 @@ namespace {
 
 const int node_sizes[] = {0, 16, 64, 4096, 1 << 20};
 
-// On one thread, or on several, each with a handle of its own.
-void pop_push(benchmark::State &state)
+void pairs_through(orvek_memory_handle *handle, benchmark::State &state)
+{
+    for (auto _ : state) {
+        void *node = orvek_memory_pop_node(handle);
+        benchmark::DoNotOptimize(node);
+        orvek_memory_push_node(handle, node);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void pop_push_own_handles(benchmark::State &state)
 {
     orvek_memory_handle handle;
     orvek_memory_init(&handle, static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        void *node = orvek_memory_pop_node(&handle);
-        benchmark::DoNotOptimize(node);
-        orvek_memory_push_node(&handle, node);
-    }
+    pairs_through(&handle, state);
     orvek_memory_destroy(&handle);
-    state.SetItemsProcessed(state.iterations());
+}
+
+orvek_memory_handle shared_handle;
+
+// Thread 0 creates the handle before the threads meet at the start of the
+// timed loop, and destroys it after they meet again at its end.
+void pop_push_shared_handle(benchmark::State &state)
+{
+    if (state.thread_index() == 0) {
+        orvek_memory_init(&shared_handle, static_cast<int>(state.range(0)));
+    }
+    pairs_through(&shared_handle, state);
+    if (state.thread_index() == 0) {
+        orvek_memory_destroy(&shared_handle);
+    }
 }
 
 void malloc_free(benchmark::State &state)
@@ -35,26 +56,6 @@ void malloc_free(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 
-// One handle that every thread pops from and pushes to.
-orvek_memory_handle shared_handle;
-
-void pop_push_shared_handle(benchmark::State &state)
-{
-    if (state.thread_index() == 0) {
-        orvek_memory_init(&shared_handle, 64);
-    }
-    // The framework starts timing only once every thread has set up.
-    for (auto _ : state) {
-        void *node = orvek_memory_pop_node(&shared_handle);
-        benchmark::DoNotOptimize(node);
-        orvek_memory_push_node(&shared_handle, node);
-    }
-    state.SetItemsProcessed(state.iterations());
-    if (state.thread_index() == 0) {
-        orvek_memory_destroy(&shared_handle);
-    }
-}
-
 void init_destroy(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -66,8 +67,8 @@ void init_destroy(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 
-// The same heap work as a handle: one record of the pool's size (two
-// 32-bit members).
+// The heap work of a handle done directly: one record of the pool's size
+// (two 32-bit members).
 void malloc_free_record(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -78,20 +79,19 @@ void malloc_free_record(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 
-void node_size_args(benchmark::internal::Benchmark *b)
+void on_one_and_two_threads(benchmark::internal::Benchmark *b)
 {
     for (int size : node_sizes) {
         b->Arg(size);
     }
+    b->Threads(1)->Threads(2)->UseRealTime();
 }
 
 }  // namespace
 
-BENCHMARK(pop_push)->Apply(node_size_args);
-BENCHMARK(malloc_free)->Apply(node_size_args);
-// The shared handle is set up by thread 0 while the others wait at the start.
-BENCHMARK(pop_push_shared_handle)->Threads(1)->Threads(2)->UseRealTime();
-BENCHMARK(pop_push)->Name("pop_push_own_handles")->Arg(64)->Threads(1)->Threads(2)->UseRealTime();
+BENCHMARK(pop_push_own_handles)->Apply(on_one_and_two_threads);
+BENCHMARK(pop_push_shared_handle)->Apply(on_one_and_two_threads);
+BENCHMARK(malloc_free)->Apply(on_one_and_two_threads);
 BENCHMARK(init_destroy);
 BENCHMARK(malloc_free_record);
 
