@@ -1,5 +1,6 @@
 # The one place where the hardening of every shipped file is set. Each
-# deliverable calls harden_deliverable(); tests, stand-ins and benchmarks do
+# deliverable calls harden_deliverable(), and so do the benchmarks' plain-C
+# twins of the tools, to be built as the tools are; tests and stand-ins do
 # not, and may build as they need.
 include_guard(GLOBAL)
 include(CheckPIESupported)
