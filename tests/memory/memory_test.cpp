@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -55,7 +56,14 @@ TEST_P(NodeSize, EachPopIsABlockOfItsOwn)
     EXPECT_EQ(orvek_memory_destroy(&handle), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Memory, NodeSize, testing::Values(0, 1, 16, 37, 4096, 1 << 20));
+// Test names carry the node size, "minus_" for a negative one.
+std::string size_name(long long size)
+{
+    return size < 0 ? "minus_" + std::to_string(-size) : std::to_string(size);
+}
+
+INSTANTIATE_TEST_SUITE_P(Memory, NodeSize, testing::Values(0, 1, 16, 37, 4096, 1 << 20),
+                         [](const testing::TestParamInfo<int> &info) { return size_name(info.param); });
 
 TEST(Memory, NegativeNodeSizeIsKeptAndNoHeapSuppliesIt)
 {
@@ -151,7 +159,10 @@ TEST_P(PopRequest, IsOneMallocOfTheNodeSize)
 INSTANTIATE_TEST_SUITE_P(Memory, PopRequest,
                          testing::Values(Request{37, 37}, Request{0, 0}, Request{INT_MAX, 0x7fffffffu},
                                          Request{-1, SIZE_MAX},
-                                         Request{INT_MIN, SIZE_MAX - 0x7fffffffu}));
+                                         Request{INT_MIN, SIZE_MAX - 0x7fffffffu}),
+                         [](const testing::TestParamInfo<Request> &info) {
+                             return size_name(info.param.node_size);
+                         });
 
 // Push releases the node whatever handle comes with it.
 TEST_F(HeapCalls, PushIsOneFreeAndIgnoresTheHandle)
