@@ -6,13 +6,20 @@ include_guard(GLOBAL)
 include(CheckPIESupported)
 check_pie_supported(LANGUAGES C CXX)
 
+# This glibc fortifies printf and its kin only under GCC (clang lacks
+# __builtin_va_arg_pack); the checks of the built files will say so.
+if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  message(WARNING "Deliverables are fully hardened with GCC only: "
+    "${CMAKE_CXX_COMPILER_ID} builds them without fortified formatted output.")
+endif()
+
 add_library(deliverable_hardening INTERFACE)
 target_compile_options(deliverable_hardening INTERFACE
   # Fortified output needs an optimising build, whatever the build type.
   $<$<CONFIG:Debug>:-O2>
-  # Debug info in every build type, as distributions build: it is also what
-  # the ABI and build-switch checks read.
-  -g
+  # Debug info in every build type, as distributions build, with the
+  # compiler's switches recorded: the ABI and build-switch checks read them.
+  -g -grecord-gcc-switches
   -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2
   -fstack-protector-strong
   -fstack-clash-protection

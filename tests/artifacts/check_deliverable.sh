@@ -91,7 +91,7 @@ for object in "${object_files[@]}"; do
 done
 
 # The switches as the compiler recorded them in the file's debug info.
-producers=$(readelf --debug-dump=info "$file" 2>/dev/null | grep 'DW_AT_producer' | grep 'GNU C')
+producers=$(readelf --debug-dump=info "$file" 2>/dev/null | grep 'DW_AT_producer' | grep -E 'GNU C|clang')
 if [[ -z $producers ]]; then
   fail "debug info records the compiler's switches (no DW_AT_producer found)"
 else
