@@ -21,14 +21,7 @@ while (($#)); do
   shift 2
 done
 
-failures=0
-pass() { echo "ok:   $1"; }
-fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
-expect() { # expect DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
+source "$(dirname "$0")/../support/expect.sh"
 sorted_words() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort | tr '\n' ' '; }
 
 dynamic=$(readelf -dW "$file")
@@ -114,5 +107,4 @@ else
   echo "skip: hardening-check is not installed (devscripts)"
 fi
 
-((failures == 0)) || { echo "$failures check(s) failed for $file"; exit 1; }
-echo "all checks passed for $file"
+finish "$file"
