@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sanitizer builds for testing: SANITIZE=address,undefined or SANITIZE=thread
 # instruments everything in the build, deliverables included; their hardening
 # stays as it is. Checks of the shipped files themselves (needed libraries,
