@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // orvek_memory: the memory-node interface, debug build.
 //
 // Every node is its own heap block, taken from malloc() on pop and returned
@@ -17,10 +18,13 @@ extern "C" [[noreturn]] void __assert_fail(const char *assertion, const char *fi
 
 #define ORVEK_EXPORT extern "C" __attribute__((visibility("default")))
 
+// The record behind a handle: a leading 32-bit member that this build
+// neither sets nor reads, then the node size, the one member it uses. Init
+// leaves the record uncleared: only node_size is ever written.
 struct orvek_memory_pool {
-    // Not used by this build: the record keeps the layout of the interface.
-    std::int32_t reserved;
-    // Bytes in every node of this handle; set once by init.
+    std::int32_t leading;
+    // Bytes in every node of this handle; written once by init, only read
+    // afterwards, so pops on several threads share it without a lock.
     std::int32_t node_size;
 };
 

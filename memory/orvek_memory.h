@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /*
  * orvek_memory.h - the memory-node interface, debug build
  * (liborvek_memory_debug.so.0).
@@ -30,11 +31,14 @@
 extern "C" {
 #endif
 
-/* The null pointer constant. */
+/* The null pointer constant, pointer-sized in C and C++ alike (so that it
+ * is safe as a variadic argument). */
 #if defined(__cplusplus) && __cplusplus >= 201103L
 #define ORVEK_NULL nullptr
+#elif defined(__cplusplus) && defined(__GNUG__)
+#define ORVEK_NULL __null
 #elif defined(__cplusplus)
-#define ORVEK_NULL 0
+#define ORVEK_NULL 0L
 #else
 #define ORVEK_NULL ((void *)0)
 #endif

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stand-in for the client library libquarn2.so.2: just enough of it for the
 // client version tool to build, run and be tested.
 #include <cstdio>
