@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The library's ABI, locked against a committed description.
 #
 #   abi.sh check  LIBRARY HEADERS_DIR BASELINE   fails on any difference
@@ -9,13 +10,9 @@
 set -uo pipefail
 mode=$1 library=$2 headers=$3 baseline=$4
 
-for tool in abidw abidiff; do
-  if ! command -v $tool >/dev/null; then
-    if [[ ${CI:-} == true ]]; then echo "FAIL: $tool is not installed (abigail-tools)"; exit 1; fi
-    echo "skip: $tool is not installed (abigail-tools)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/../support/expect.sh"
+need abidw abigail-tools
+need abidiff abigail-tools
 
 # Without debug info abidiff compares symbols only, and would pass a changed
 # type unnoticed.
@@ -26,6 +23,7 @@ fi
 
 case $mode in
   update)
+    # abidiff reads no comment before the corpus: REUSE.toml gives its license.
     abidw --headers-dir "$headers" --drop-private-types --no-corpus-path --no-comp-dir-path \
       --no-show-locs "$library" |
       sed "s|path='[^']*/\(memory/[^/']*\)'|path='\1'|" >"$baseline" || exit 1

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Each manual page renders with no warning from groff or man.
 #   check_man.sh PAGE...
 set -uo pipefail

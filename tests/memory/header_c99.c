@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* The public header, compiled as strict C99 with every name it declares. */
 #include "orvek_memory.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Takes one node of 37 bytes and never gives it back: a memory checker must
 // show exactly that block as lost, and where it was taken.
 #include "orvek_memory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Why the debug build exists: with every node a heap block of its own, a
 // memory checker catches misuse of a single node.
 #include "orvek_memory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The memory-node interface: calling contract, heap calls, out of memory,
 // threads.
 #include "orvek_memory.h"
@@ -15,6 +16,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -91,6 +93,19 @@ TEST(Memory, NodesOutliveTheirDestroyedHandle)
     EXPECT_EQ(orvek_memory_push_node(&handle, node), 1);
 }
 
+extern "C" std::size_t orvek_null_size_in_c(void);
+extern "C" int orvek_null_is_a_void_pointer_in_c(void);
+
+// A plain 0 would compile, but as an int: wrong as a variadic argument and
+// under _Generic.
+TEST(Memory, NullConstantIsAPointerInCAndCxx)
+{
+    EXPECT_EQ(orvek_null_size_in_c(), sizeof(void *));
+    EXPECT_EQ(orvek_null_is_a_void_pointer_in_c(), 1);
+    EXPECT_EQ(sizeof(ORVEK_NULL), sizeof(void *));
+    EXPECT_TRUE((std::is_same<decltype(ORVEK_NULL), std::nullptr_t>::value));
+}
+
 TEST(Memory, PreActivateDoesNothingWhenever)
 {
     EXPECT_EQ(orvek_i_memory_pre_activate(), 0);
@@ -110,8 +125,9 @@ TEST(MemoryDeathTest, NullHandleAddressFailsTheAssertionInEveryBuild)
                 "orvek_memory:324: orvek_memory_init: Assertion `mem_info != ORVEK_NULL' failed\\.");
 }
 
-// Watches the heap calls that the library makes. Where a sanitizer owns the
-// allocator, the test heap is bypassed and these tests are skipped.
+// Watches the heap calls that the library makes. A sanitizer owns the
+// allocator and bypasses the test heap; in every other build the test heap
+// must see the library's calls.
 class HeapCalls : public testing::Test {
 protected:
     void SetUp() override
@@ -122,7 +138,11 @@ protected:
         const test_heap_calls seen = test_heap_stop_recording();
         orvek_memory_destroy(&probe);
         if (seen.mallocs == 0) {
-            GTEST_SKIP() << "the heap is not interposable in this build";
+#ifdef TEST_HEAP_OWNED_BY_SANITIZER
+            GTEST_SKIP() << "the sanitizer's allocator bypasses the test heap";
+#else
+            FAIL() << "the test heap saw no malloc from the library: its interposition is broken";
+#endif
         }
     }
 

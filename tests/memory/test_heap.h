@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A heap that tests can watch and make fail: libtest_heap.so puts its own
 // malloc() and free() in front of the C library's, so calls from the
 // memory-node library pass through it.

@@ -1,5 +1,9 @@
+# SPDX-License-Identifier: MIT
 # Shared by the test scripts: one line per check, and a count of failures.
 #   expect DESCRIPTION COMMAND...   passes when COMMAND succeeds
+#   need TOOL DEBIAN_PACKAGE        skips the test (status 77) where TOOL is
+#                                   absent, saying which; fails in CI, which
+#                                   installs every tool
 #   finish WHAT                     exits 1 if any check failed
 failures=0
 pass() { echo "ok:   $1"; }
@@ -8,6 +12,15 @@ expect() {
   local what=$1
   shift
   if "$@"; then pass "$what"; else fail "$what"; fi
+}
+need() {
+  command -v "$1" >/dev/null && return 0
+  if [[ ${CI:-} == true ]]; then
+    echo "FAIL: $1 is not installed (Debian: $2)"
+    exit 1
+  fi
+  echo "skip: $1 is not installed (Debian: $2)"
+  exit 77
 }
 finish() {
   ((failures == 0)) || { echo "$failures check(s) failed: $1"; exit 1; }

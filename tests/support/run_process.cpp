@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "run_process.h"
 
 #include <fcntl.h>
@@ -7,6 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -50,18 +54,29 @@ std::vector<char *> pointers(std::vector<std::string> &strings)
     return result;
 }
 
-// Reads both pipes to their end, whichever the child fills first.
-void drain(int out_fd, int err_fd, std::string &out, std::string &err)
+// Reads both pipes to their end, whichever the child fills first. Past the
+// deadline the child is killed, which closes them.
+bool drain(pid_t pid, int timeout_seconds, int out_fd, int err_fd, std::string &out, std::string &err)
 {
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + std::chrono::seconds(timeout_seconds);
+    bool killed = false;
     pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
     std::string *sinks[2] = {&out, &err};
     int open_count = (out_fd >= 0) + (err_fd >= 0);
     while (open_count > 0) {
-        if (poll(fds, 2, -1) < 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+        const int ready = poll(fds, 2, killed ? -1 : static_cast<int>(std::max<long long>(left.count(), 0)));
+        if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
             throw std::runtime_error("poll failed");
+        }
+        if (ready == 0) {
+            kill(pid, SIGKILL);
+            killed = true;
+            continue;
         }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) {
@@ -78,6 +93,7 @@ void drain(int out_fd, int err_fd, std::string &out, std::string &err)
             }
         }
     }
+    return killed;
 }
 
 }  // namespace
@@ -107,6 +123,23 @@ Outcome run(const Invocation &invocation)
         break;
     }
     check(posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2), "dup2 stderr");
+    // The write end of an endless input stays with the parent, open and
+    // silent, until the child is gone.
+    int in_pipe[2] = {-1, -1};
+    switch (invocation.in) {
+    case Stdin::empty:
+        check(posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0), "open /dev/null");
+        break;
+    case Stdin::endless:
+        if (pipe2(in_pipe, O_CLOEXEC) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+        check(posix_spawn_file_actions_adddup2(&actions, in_pipe[0], 0), "dup2 stdin");
+        break;
+    case Stdin::closed:
+        check(posix_spawn_file_actions_addclose(&actions, 0), "close stdin");
+        break;
+    }
 
     std::vector<std::string> argv_strings{invocation.program};
     argv_strings.insert(argv_strings.end(), invocation.args.begin(), invocation.args.end());
@@ -122,15 +155,21 @@ Outcome run(const Invocation &invocation)
         close(out_pipe[1]);
     }
     close(err_pipe[1]);
+    if (in_pipe[0] >= 0) {
+        close(in_pipe[0]);
+    }
     check(spawned, invocation.program.c_str());
 
     Outcome outcome;
-    drain(out_pipe[0], err_pipe[0], outcome.out, outcome.err);
+    outcome.timed_out = drain(pid, invocation.timeout_seconds, out_pipe[0], err_pipe[0], outcome.out, outcome.err);
     int wait_status = 0;
     while (waitpid(pid, &wait_status, 0) < 0) {
         if (errno != EINTR) {
             throw std::runtime_error("waitpid failed");
         }
+    }
+    if (in_pipe[1] >= 0) {
+        close(in_pipe[1]);
     }
     outcome.exited = WIFEXITED(wait_status);
     outcome.status = outcome.exited ? WEXITSTATUS(wait_status) : WTERMSIG(wait_status);

@@ -1,0 +1,6 @@
+#!/bin/bash
+# SPDX-License-Identifier: MIT
+# valgrind's memcheck with the arguments given, where valgrind is installed.
+source "$(dirname "$0")/../support/expect.sh"
+need valgrind valgrind
+exec valgrind "$@"
