@@ -1,0 +1,21 @@
+#!/bin/bash
+# SPDX-License-Identifier: MIT
+# Every build type, with no flags of the builder's own, ships deliverables
+# that are optimised, fortified, hardened and carry debug info: each is read
+# as the build under test's are.
+#   build_type.sh SOURCE C_COMPILER CXX_COMPILER BUILD_TYPE
+set -uo pipefail
+source=$1 cc=$2 cxx=$3 type=$4
+here=$(dirname "$0")
+source "$here/../support/expect.sh"
+source "$here/sub_build.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+sub_build "$source" "$work/build" -DCMAKE_BUILD_TYPE="$type" || { fail "build type $type builds"; finish "$type"; }
+given=$(sed -n "s/^CMAKE_CXX_FLAGS_${type^^}:STRING=//p" "$work/build/CMakeCache.txt")
+for deliverable in quarn2_version quarn_vadel_version orvek_memory_debug; do
+  expect "$deliverable, built as $type (flags: '$given')" \
+    "$here/../artifacts/check_deliverable.sh" "$work/build" "$deliverable" "$given"
+done
+finish "build type $type"

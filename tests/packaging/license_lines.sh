@@ -1,0 +1,25 @@
+#!/bin/bash
+# SPDX-License-Identifier: MIT
+# Every file of the project says its license in an SPDX line near its top;
+# a file that can hold no comment is named in REUSE.toml instead.
+#   license_lines.sh SOURCE
+set -uo pipefail
+source=$1
+here=$(dirname "$0")
+source "$here/../support/expect.sh"
+source "$here/sub_build.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+copy_source "$source" "$work/tree"
+expect "LICENSE is the MIT license" grep -q '^MIT License$' "$work/tree/LICENSE"
+expect "LICENSE names the copyright holders" grep -qE '^Copyright \(c\) [0-9]{4} .+' "$work/tree/LICENSE"
+covered=$(sed -n 's/^path = \[\(.*\)\]/\1/p' "$work/tree/REUSE.toml" | tr -d '",' )
+missing=()
+while IFS= read -r -d '' file; do
+  file=${file#./}
+  [[ $file == LICENSE || " $covered " == *" $file "* ]] && continue
+  head -n 5 "$work/tree/$file" | grep -q 'SPDX-License-Identifier: MIT' || missing+=("$file")
+done < <(cd "$work/tree" && find . -type f -print0)
+expect "every file carries its license line${missing:+ (missing: ${missing[*]})}" test ${#missing[@]} -eq 0
+finish "license lines"
