@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes N pairs, either pop+push through the library or malloc+free
 // directly, so that callgrind can count the instructions of one pair:
 //   pair_count library|direct N
