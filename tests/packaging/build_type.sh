@@ -5,12 +5,9 @@
 # as the build under test's are.
 #   build_type.sh SOURCE C_COMPILER CXX_COMPILER BUILD_TYPE
 set -uo pipefail
-source=$1 cc=$2 cxx=$3 type=$4
+type=$4
 here=$(dirname "$0")
-source "$here/../support/expect.sh"
 source "$here/sub_build.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 sub_build "$source" "$work/build" -DCMAKE_BUILD_TYPE="$type" || { fail "build type $type builds"; finish "$type"; }
 given=$(sed -n "s/^CMAKE_CXX_FLAGS_${type^^}:STRING=//p" "$work/build/CMakeCache.txt")

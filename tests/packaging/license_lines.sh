@@ -4,12 +4,8 @@
 # a file that can hold no comment is named in REUSE.toml instead.
 #   license_lines.sh SOURCE
 set -uo pipefail
-source=$1
 here=$(dirname "$0")
-source "$here/../support/expect.sh"
 source "$here/sub_build.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 copy_source "$source" "$work/tree"
 expect "LICENSE is the MIT license" grep -q '^MIT License$' "$work/tree/LICENSE"

@@ -8,11 +8,8 @@
 # Google Benchmark.
 #   optional_parts.sh SOURCE C_COMPILER CXX_COMPILER
 set -uo pipefail
-source=$1 cc=$2 cxx=$3
 here=$(dirname "$0")
-source "$here/../support/expect.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$here/sub_build.sh"
 
 no_gtest=-DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON
 no_benchmark=-DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
@@ -26,8 +23,7 @@ builds_and_installs() {
   cmake --build "$1" -j2 >"$1-build.log" 2>&1 && cmake --install "$1" --prefix "$1-prefix" >>"$1-build.log" 2>&1 ||
     { cat "$1-build.log"; return 1; }
 }
-# CMake wraps its messages: words are compared, not lines.
-logged() { tr -s ' \n' '  ' <"$1.log" | grep -qF -- "$2" || { echo "--- $1.log"; cat "$1.log"; return 1; }; }
+logged() { said "$1.log" "$2" || { echo "--- $1.log"; cat "$1.log"; return 1; }; }
 tests_left_out="Tests left out: GoogleTest not found (Debian package libgtest-dev)."
 benchmarks_left_out="Benchmarks left out: Google Benchmark not found (Debian package libbenchmark-dev)."
 

@@ -6,13 +6,9 @@
 # 3; built with -O0 (DEB_BUILD_OPTIONS=noopt), it was compiled at -O0.
 #   packager_flags.sh SOURCE C_COMPILER CXX_COMPILER
 set -uo pipefail
-source=$1 cc=$2 cxx=$3
 here=$(dirname "$0")
-source "$here/../support/expect.sh"
 source "$here/sub_build.sh"
 need dpkg-buildflags dpkg-dev
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 # CMake reads no CPPFLAGS: Debian's helpers hand them over with CFLAGS.

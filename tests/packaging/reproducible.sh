@@ -5,12 +5,8 @@
 # plain build's vadel tool reports the documented package version.
 #   reproducible.sh SOURCE C_COMPILER CXX_COMPILER
 set -uo pipefail
-source=$1 cc=$2 cxx=$3
 here=$(dirname "$0")
-source "$here/../support/expect.sh"
 source "$here/sub_build.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 for copy in a/src a-folder-of-another-length/quarn_orvek-0.1.0; do
   copy_source "$source" "$work/$copy"

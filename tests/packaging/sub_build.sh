@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Shared by the packaging tests: builds of the deliverables alone, made the
 # way a packager or a user makes them, apart from the build under test.
+# Sourced with the test's arguments SOURCE [C_COMPILER CXX_COMPILER ...], it
+# sets `source`, `cc` and `cxx`, and `work`, a folder removed at exit.
 #
 #   sub_build SOURCE BUILD_DIR [cmake arguments...]
 #       configures and builds, with the compilers of the build under test and
@@ -8,8 +10,11 @@
 #       BUILD_DIR.log, shown when something fails
 #   copy_source SOURCE DEST
 #       the project's files, without build trees
-#
-# The caller sets `cc` and `cxx`.
+source=$1 cc=${2:-} cxx=${3:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../support/expect.sh"
+
 sub_build() {
   local source=$1 dir=$2
   shift 2

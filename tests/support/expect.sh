@@ -4,6 +4,8 @@
 #   need TOOL DEBIAN_PACKAGE        skips the test (status 77) where TOOL is
 #                                   absent, saying which; fails in CI, which
 #                                   installs every tool
+#   said FILE TEXT                  FILE holds TEXT, however CMake wrapped
+#                                   its message's lines
 #   finish WHAT                     exits 1 if any check failed
 failures=0
 pass() { echo "ok:   $1"; }
@@ -22,6 +24,7 @@ need() {
   echo "skip: $1 is not installed (Debian: $2)"
   exit 77
 }
+said() { tr -s ' \n' '  ' <"$1" | grep -qF -- "$2"; }
 finish() {
   ((failures == 0)) || { echo "$failures check(s) failed: $1"; exit 1; }
   echo "all checks passed: $1"
