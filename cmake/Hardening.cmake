@@ -56,41 +56,44 @@ set(CMAKE_LINK_LIBRARY_USING_KEEP_NEEDED_SUPPORTED TRUE)
 
 # The switches that a packager's flags may already have decided, per
 # language and build type.
-if(CMAKE_CONFIGURATION_TYPES)
-  set(hardening_configs ${CMAKE_CONFIGURATION_TYPES})
-else()
-  set(hardening_configs "${CMAKE_BUILD_TYPE}")
-endif()
-foreach(lang IN ITEMS C CXX)
-  # A compiler that fortifies by default (as some distributions' do) keeps
-  # its own level.
-  execute_process(COMMAND ${CMAKE_${lang}_COMPILER} -O2 -dM -E -x c /dev/null
-    OUTPUT_VARIABLE predefined ERROR_QUIET)
-  foreach(config IN LISTS hardening_configs)
-    string(TOUPPER "${config}" CONFIG)
-    set(given " ${CMAKE_${lang}_FLAGS} ${CMAKE_${lang}_FLAGS_${CONFIG}} ")
-    set(added "")
-    set(optimised ON)
-    if(NOT given MATCHES " -O")
-      # Fortified output needs an optimising build, whatever the build type.
-      list(APPEND added -O2)
-    elseif(given MATCHES ".* -O([^ ]*) " AND CMAKE_MATCH_1 STREQUAL "0")
-      set(optimised OFF)
-    endif()
-    if(NOT given MATCHES " -g(gdb|dwarf(-[0-9])?)?[0-3]? ")
-      # Debug info in every build type, as distributions build.
-      list(APPEND added -g)
-    endif()
-    if(optimised AND NOT given MATCHES "_FORTIFY_SOURCE" AND NOT predefined MATCHES "#define _FORTIFY_SOURCE ")
-      list(APPEND added -D_FORTIFY_SOURCE=2)
-    endif()
-    if(NOT given MATCHES " -fstack-protector-all ")
-      list(APPEND added -fstack-protector-strong)
-    endif()
-    target_compile_options(deliverable_hardening INTERFACE
-      "$<$<AND:$<COMPILE_LANGUAGE:${lang}>,$<CONFIG:${config}>>:${added}>")
+function(add_switches_the_flags_leave_open)
+  if(CMAKE_CONFIGURATION_TYPES)
+    set(hardening_configs ${CMAKE_CONFIGURATION_TYPES})
+  else()
+    set(hardening_configs "${CMAKE_BUILD_TYPE}")
+  endif()
+  foreach(lang IN ITEMS C CXX)
+    # A compiler that fortifies by default (as some distributions' do) keeps
+    # its own level.
+    execute_process(COMMAND ${CMAKE_${lang}_COMPILER} -O2 -dM -E -x c /dev/null
+      OUTPUT_VARIABLE predefined ERROR_QUIET)
+    foreach(config IN LISTS hardening_configs)
+      string(TOUPPER "${config}" CONFIG)
+      set(given " ${CMAKE_${lang}_FLAGS} ${CMAKE_${lang}_FLAGS_${CONFIG}} ")
+      set(added "")
+      set(optimised ON)
+      if(NOT given MATCHES " -O")
+        # Fortified output needs an optimising build, whatever the build type.
+        list(APPEND added -O2)
+      elseif(given MATCHES ".* -O([^ ]*) " AND CMAKE_MATCH_1 STREQUAL "0")
+        set(optimised OFF)
+      endif()
+      if(NOT given MATCHES " -g(gdb|dwarf(-[0-9])?)?[0-3]? ")
+        # Debug info in every build type, as distributions build.
+        list(APPEND added -g)
+      endif()
+      if(optimised AND NOT given MATCHES "_FORTIFY_SOURCE" AND NOT predefined MATCHES "#define _FORTIFY_SOURCE ")
+        list(APPEND added -D_FORTIFY_SOURCE=2)
+      endif()
+      if(NOT given MATCHES " -fstack-protector-all ")
+        list(APPEND added -fstack-protector-strong)
+      endif()
+      target_compile_options(deliverable_hardening INTERFACE
+        "$<$<AND:$<COMPILE_LANGUAGE:${lang}>,$<CONFIG:${config}>>:${added}>")
+    endforeach()
   endforeach()
-endforeach()
+endfunction()
+add_switches_the_flags_leave_open()
 
 function(harden_deliverable target)
   target_link_libraries(${target} PRIVATE deliverable_hardening)
