@@ -19,9 +19,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 missed=0
 
-# Pinned at the figures measured when they were last changed on purpose.
+# Pinned at the figures measured when they were last changed on purpose; the
+# start-up ones leave some 150 instructions for what the environment adds to
+# a run (its size and alignment move both the tool and its floor), far less
+# than the 1k that one more import costs.
 pair_target=15          # instructions a pop+push pair costs beyond malloc+free
-declare -A startup_target=([quarn2_version]=7100 [quarn_vadel_version]=7250)
+declare -A startup_target=([quarn2_version]=7150 [quarn_vadel_version]=7300)
 
 if [[ ! -x $build/bench/memory_bench ]]; then
   echo "no benchmarks in $build: configure it with -DBUILD_BENCHMARKS=ON (Google Benchmark: libbenchmark-dev)"

@@ -11,9 +11,9 @@
 #include <orvek_memory.h>
 
 #include <pthread.h>
+#include <stdatomic.h>
 #include <stdio.h>
 #include <string.h>
-#include <time.h>
 
 #define NODE_SIZE 37
 
@@ -57,21 +57,24 @@ void user_makes_pool(void)
 }
 
 /* Two threads touch one node with nothing ordering them: one writes it, the
- * other, a little later by the clock only, gives it back. */
+ * other gives it back once a relaxed flag says the write is done, which
+ * orders nothing for ThreadSanitizer but makes the push come second. */
 static char *shared_node;
+static atomic_int written;
 
 void *user_writer_thread(void *unused)
 {
     (void)unused;
     user_writes_node(shared_node);
+    atomic_store_explicit(&written, 1, memory_order_relaxed);
     return NULL;
 }
 
 void *user_pusher_thread(void *unused)
 {
-    const struct timespec later = {0, 200 * 1000 * 1000};
     (void)unused;
-    nanosleep(&later, NULL);
+    while (!atomic_load_explicit(&written, memory_order_relaxed))
+        ;
     user_gives_back(shared_node);
     return NULL;
 }
