@@ -23,7 +23,9 @@ builds_and_installs() {
   cmake --build "$1" -j2 >"$1-build.log" 2>&1 && cmake --install "$1" --prefix "$1-prefix" >>"$1-build.log" 2>&1 ||
     { cat "$1-build.log"; return 1; }
 }
-logged() { said "$1.log" "$2" || { echo "--- $1.log"; cat "$1.log"; return 1; }; }
+show_log() { echo "--- $1.log"; cat "$1.log"; return 1; }
+logged() { said "$1.log" "$2" || show_log "$1"; }
+stopped() { cmake_error "$1.log" "$2" || show_log "$1"; }
 tests_left_out="Tests left out: GoogleTest not found (Debian package libgtest-dev)."
 benchmarks_left_out="Benchmarks left out: Google Benchmark not found (Debian package libbenchmark-dev)."
 
@@ -34,10 +36,10 @@ expect "... and the deliverables build and install" builds_and_installs "$work/n
 
 expect "asked for tests without GoogleTest, configuring stops" \
   fails configure "$work/tests" $no_gtest -DBUILD_TESTING=ON
-expect "... saying why" logged "$work/tests" "BUILD_TESTING is ON but GoogleTest was not found (Debian package libgtest-dev)"
+expect "... with an error saying why" stopped "$work/tests" "BUILD_TESTING is ON but GoogleTest was not found (Debian package libgtest-dev)"
 expect "asked for benchmarks without Google Benchmark, configuring stops" \
   fails configure "$work/bench" $no_benchmark -DBUILD_BENCHMARKS=ON
-expect "... saying why" logged "$work/bench" "BUILD_BENCHMARKS is ON but Google Benchmark was not found (Debian package libbenchmark-dev)"
+expect "... with an error saying why" stopped "$work/bench" "BUILD_BENCHMARKS is ON but Google Benchmark was not found (Debian package libbenchmark-dev)"
 
 expect "asked for tests without Google Benchmark, they configure" \
   configure "$work/tests-only" $no_benchmark -DBUILD_TESTING=ON

@@ -24,7 +24,7 @@ for case in "${cases[@]}"; do
     -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF "${args[@]}" >"$dir.log" 2>&1
   status=$?
   expect "$platform: configuring stops" test $status -ne 0
-  expect "$platform: saying what is supported" said "$dir.log" "$supported $platform"
+  expect "$platform: with an error saying what is supported" cmake_error "$dir.log" "$supported $platform"
   ((failures == 0)) || cat "$dir.log"
 done
 finish "unsupported platforms refused"

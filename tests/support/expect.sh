@@ -6,6 +6,10 @@
 #                                   installs every tool
 #   said FILE TEXT                  FILE holds TEXT, however CMake wrapped
 #                                   its message's lines
+#   cmake_error FILE TEXT           ... as the text of an error that CMake
+#                                   stopped with
+#   unoptimised FLAGS               the last -O of FLAGS is -O0 (none at all
+#                                   means the build optimises)
 #   finish WHAT                     exits 1 if any check failed
 failures=0
 pass() { echo "ok:   $1"; }
@@ -25,6 +29,8 @@ need() {
   exit 77
 }
 said() { tr -s ' \n' '  ' <"$1" | grep -qF -- "$2"; }
+cmake_error() { said "$1" "(message): $2" && grep -q '^-- Configuring incomplete, errors occurred!' "$1"; }
+unoptimised() { [[ $(grep -oE '(^| )-O[^ ]*' <<<" $1" | tail -n 1 | tr -d ' ') == -O0 ]]; }
 finish() {
   ((failures == 0)) || { echo "$failures check(s) failed: $1"; exit 1; }
   echo "all checks passed: $1"

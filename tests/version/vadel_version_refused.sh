@@ -12,6 +12,6 @@ cmake -S "$source_dir" -B "$work" -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF \
   '-DQUARN_VADEL_VERSION=1.0"; x' >"$work/log" 2>&1
 status=$?
 expect "configuring fails" test $status -ne 0
-expect "for the version text, saying why" said "$work/log" "QUARN_VADEL_VERSION='1.0\"; x' is not a version text"
+expect "for the version text, with an error saying why" cmake_error "$work/log" "QUARN_VADEL_VERSION='1.0\"; x' is not a version text"
 ((failures == 0)) || cat "$work/log"
 finish "a version text that is no version"
