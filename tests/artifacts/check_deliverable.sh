@@ -38,11 +38,9 @@ case $deliverable in
   *) echo "unknown deliverable $deliverable"; exit 2 ;;
 esac
 file=$build/$file objects=$build/$objects
-# The last -O of the given flags decides; none at all means optimised.
-given_level=$(grep -oE '(^| )-O[^ ]*' <<<" $given" | tail -n 1 | tr -d ' ')
-[[ $given_level == -O0 ]] && optimised=false || optimised=true
 
 source "$(dirname "$0")/../support/expect.sh"
+unoptimised "$given" && optimised=false || optimised=true
 sorted_words() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort | tr '\n' ' '; }
 
 dynamic=$(readelf -dW "$file")

@@ -13,6 +13,6 @@ need hardening-check devscripts
 # check_deliverable.sh reads the objects' notes and endbr64 instead. A
 # packager's -O0 leaves nothing to fortify.
 options=(--nostackprotector --nocfprotection)
-[[ $(grep -oE '(^| )-O[^ ]*' <<<" $given" | tail -n 1 | tr -d ' ') == -O0 ]] && options+=(--nofortify)
+unoptimised "$given" && options+=(--nofortify)
 expect "hardening-check ${options[*]}" hardening-check "${options[@]}" "$file"
 finish "$file"
