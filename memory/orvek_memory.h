@@ -43,6 +43,26 @@ extern "C" {
 #define ORVEK_NULL ((void *)0)
 #endif
 
+/*
+ * ORVEK_NODE_FROM(deallocator, position): marks a function that hands out a
+ * node which only `deallocator` takes back, as its argument number
+ * `position`. GCC 11 and later then warn at the caller's line about a node
+ * used or given back after it was given back, given to free(), realloc() or
+ * delete, a pointer that no pop handed out given back, and (with
+ * -fanalyzer) a node never given back. Other compilers see a plain
+ * declaration.
+ *
+ * Only attributes that promise nothing about the library's own checks go
+ * here: nonnull on orvek_memory_init, for one, would let the compiler drop
+ * the library's assertion that mem_info is not null.
+ */
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 11
+#define ORVEK_NODE_FROM(deallocator, position) \
+    __attribute__((__malloc__, __malloc__(deallocator, position)))
+#else
+#define ORVEK_NODE_FROM(deallocator, position)
+#endif
+
 /* The pool record; its contents are the library's own. */
 typedef struct orvek_memory_pool orvek_memory_pool;
 
@@ -71,19 +91,21 @@ int orvek_i_memory_pre_activate(void);
 int orvek_memory_init(orvek_memory_handle *mem_info, int node_size);
 
 /*
- * Returns a new node of the handle's node size: malloc() of node_size,
- * neither cleared nor initialised, or null when the heap cannot supply one
- * (the handle stays usable). A negative node size widens to a request larger
- * than any heap, so it gives null.
- */
-void *orvek_memory_pop_node(orvek_memory_handle *mem_info);
-
-/*
  * Gives node back to the heap: free(node). mem_info is not read, so any
  * handle, a destroyed one or none, will do. A null node does nothing.
  * Returns 1.
  */
 int orvek_memory_push_node(orvek_memory_handle *mem_info, void *node);
+
+/*
+ * Returns a new node of the handle's node size: malloc() of node_size,
+ * neither cleared nor initialised, or null when the heap cannot supply one
+ * (the handle stays usable). A negative node size widens to a request larger
+ * than any heap, so it gives null. Only orvek_memory_push_node() takes the
+ * node back (declared above, so that GCC can pair the two).
+ */
+void *orvek_memory_pop_node(orvek_memory_handle *mem_info)
+    ORVEK_NODE_FROM(orvek_memory_push_node, 2);
 
 /*
  * Releases the handle's pool record. Returns 1. *mem_info is left as it was,

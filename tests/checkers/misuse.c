@@ -17,6 +17,17 @@
 
 #define NODE_SIZE 37
 
+/* Each misuse here is deliberate, for a checker to catch at run time. GCC
+ * 12 and later already warn about some of them when compiling; that warning
+ * is silenced at those lines alone, so the program builds under -Werror. */
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#define DELIBERATE_USE_AFTER_PUSH(statement) \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wuse-after-free\"") \
+    statement _Pragma("GCC diagnostic pop")
+#else
+#define DELIBERATE_USE_AFTER_PUSH(statement) statement
+#endif
+
 static orvek_memory_handle pool;
 
 char *user_takes_node(void)
@@ -31,7 +42,7 @@ void user_gives_back(char *node)
 
 void user_gives_back_again(char *node)
 {
-    orvek_memory_push_node(&pool, node);
+    DELIBERATE_USE_AFTER_PUSH(orvek_memory_push_node(&pool, node);)
 }
 
 void user_writes_past(char *node)
@@ -41,7 +52,7 @@ void user_writes_past(char *node)
 
 void user_writes_node(char *node)
 {
-    node[0] = 1;
+    DELIBERATE_USE_AFTER_PUSH(node[0] = 1;)
 }
 
 void user_forgets_node(void)

@@ -20,9 +20,7 @@ need pkg-config pkgconf
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cmake --install "$build" --prefix "$work/prefix" >/dev/null || { echo "install failed"; exit 1; }
-libdir=$(dirname "$(find "$work/prefix" -name liborvek_memory_debug.so.0)")
-export PKG_CONFIG_PATH=$libdir/pkgconfig LD_LIBRARY_PATH=$libdir
+install_for_user "$build" "$work/prefix"
 unset ASAN_OPTIONS LSAN_OPTIONS TSAN_OPTIONS UBSAN_OPTIONS
 case $checker in
   asan) switch=-fsanitize=address ;;

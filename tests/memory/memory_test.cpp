@@ -16,7 +16,6 @@
 #include <ostream>
 #include <string>
 #include <thread>
-#include <type_traits>
 #include <vector>
 
 namespace {
@@ -91,19 +90,6 @@ TEST(Memory, NodesOutliveTheirDestroyedHandle)
     EXPECT_EQ(handle, released) << "destroy leaves the caller's handle as it was";
     EXPECT_TRUE(filled_with(node, 64, 0x3c));
     EXPECT_EQ(orvek_memory_push_node(&handle, node), 1);
-}
-
-extern "C" std::size_t orvek_null_size_in_c(void);
-extern "C" int orvek_null_is_a_void_pointer_in_c(void);
-
-// A plain 0 would compile, but as an int: wrong as a variadic argument and
-// under _Generic.
-TEST(Memory, NullConstantIsAPointerInCAndCxx)
-{
-    EXPECT_EQ(orvek_null_size_in_c(), sizeof(void *));
-    EXPECT_EQ(orvek_null_is_a_void_pointer_in_c(), 1);
-    EXPECT_EQ(sizeof(ORVEK_NULL), sizeof(void *));
-    EXPECT_TRUE((std::is_same<decltype(ORVEK_NULL), std::nullptr_t>::value));
 }
 
 TEST(Memory, PreActivateDoesNothingWhenever)

@@ -10,6 +10,9 @@
 #                                   stopped with
 #   unoptimised FLAGS               the last -O of FLAGS is -O0 (none at all
 #                                   means the build optimises)
+#   install_for_user BUILD PREFIX   installs BUILD into PREFIX and points
+#                                   pkg-config and the loader at it, as a
+#                                   user's environment would
 #   finish WHAT                     exits 1 if any check failed
 failures=0
 pass() { echo "ok:   $1"; }
@@ -31,6 +34,12 @@ need() {
 said() { tr -s ' \n' '  ' <"$1" | grep -qF -- "$2"; }
 cmake_error() { said "$1" "(message): $2" && grep -q '^-- Configuring incomplete, errors occurred!' "$1"; }
 unoptimised() { [[ $(grep -oE '(^| )-O[^ ]*' <<<" $1" | tail -n 1 | tr -d ' ') == -O0 ]]; }
+install_for_user() {
+  cmake --install "$1" --prefix "$2" >"$2.log" 2>&1 || { cat "$2.log"; echo "FAIL: install"; exit 1; }
+  local libdir
+  libdir=$(dirname "$(find "$2" -name liborvek_memory_debug.so.0)")
+  export PKG_CONFIG_PATH=$libdir/pkgconfig LD_LIBRARY_PATH=$libdir
+}
 finish() {
   ((failures == 0)) || { echo "$failures check(s) failed: $1"; exit 1; }
   echo "all checks passed: $1"
