@@ -14,7 +14,8 @@ include(CheckPIESupported)
 check_pie_supported(LANGUAGES C CXX)
 
 # This glibc fortifies printf and its kin only under GCC (clang lacks
-# __builtin_va_arg_pack); the checks of the built files will say so.
+# __builtin_va_arg_pack): the deliverables need GCC to be fully hardened, and
+# the checks of the built files say so by name.
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   message(WARNING "Deliverables are fully hardened with GCC only: "
     "${CMAKE_CXX_COMPILER_ID} builds them without fortified formatted output.")
@@ -22,9 +23,11 @@ endif()
 
 add_library(deliverable_hardening INTERFACE)
 target_compile_options(deliverable_hardening INTERFACE
-  # The compiler's switches go into the debug info: the checks of the built
-  # files read them.
-  -grecord-gcc-switches
+  # GCC's switches go into the debug info, where the checks of the built
+  # files read them. Clang would record its whole command line, build paths
+  # and all, so that no two folders gave the same bytes.
+  $<$<COMPILE_LANG_AND_ID:C,GNU>:-grecord-gcc-switches>
+  $<$<COMPILE_LANG_AND_ID:CXX,GNU>:-grecord-gcc-switches>
   -fstack-clash-protection
   -fcf-protection=full
   # Every function keeps its frame, so the sanitizers' fast unwinders and
@@ -73,8 +76,15 @@ function(add_switches_the_flags_leave_open)
       set(added "")
       set(optimised ON)
       if(NOT given MATCHES " -O")
-        # Fortified output needs an optimising build, whatever the build type.
-        list(APPEND added -O2)
+        if(config STREQUAL "Debug")
+          # Debug is for stepping through the code as written: unoptimised,
+          # as with a packager's -O0.
+          set(optimised OFF)
+        else()
+          # The build types that ship are optimised, which fortified output
+          # needs.
+          list(APPEND added -O2)
+        endif()
       elseif(given MATCHES ".* -O([^ ]*) " AND CMAKE_MATCH_1 STREQUAL "0")
         set(optimised OFF)
       endif()
@@ -82,6 +92,7 @@ function(add_switches_the_flags_leave_open)
         # Debug info in every build type, as distributions build.
         list(APPEND added -g)
       endif()
+      # Unoptimised, glibc fortifies nothing and warns of it.
       if(optimised AND NOT given MATCHES "_FORTIFY_SOURCE" AND NOT predefined MATCHES "#define _FORTIFY_SOURCE ")
         list(APPEND added -D_FORTIFY_SOURCE=2)
       endif()

@@ -27,7 +27,7 @@ if sub_build "$source" "$work/deb" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFI
   done
   for deliverable in quarn2_version quarn_vadel_version orvek_memory_debug; do
     expect "$deliverable, built with the packager's flags, is still hardened" \
-      "$here/../artifacts/check_deliverable.sh" "$work/deb" "$deliverable" "$cxxflags"
+      "$here/../artifacts/check_deliverable.sh" "$work/deb" "$deliverable" optimised
   done
 else
   fail "builds with the packager's flags"
@@ -36,7 +36,7 @@ fi
 if sub_build "$source" "$work/noopt" -DCMAKE_BUILD_TYPE=None "-DCMAKE_C_FLAGS=-g -O0" "-DCMAKE_CXX_FLAGS=-g -O0"; then
   for deliverable in quarn2_version quarn_vadel_version orvek_memory_debug; do
     expect "$deliverable, built with a packager's -O0, was compiled at -O0" \
-      "$here/../artifacts/check_deliverable.sh" "$work/noopt" "$deliverable" "-g -O0"
+      "$here/../artifacts/check_deliverable.sh" "$work/noopt" "$deliverable" unoptimised
   done
 else
   fail "builds with a packager's -O0"

@@ -8,8 +8,6 @@
 #                                   its message's lines
 #   cmake_error FILE TEXT           ... as the text of an error that CMake
 #                                   stopped with
-#   unoptimised FLAGS               the last -O of FLAGS is -O0 (none at all
-#                                   means the build optimises)
 #   install_for_user BUILD PREFIX   installs BUILD into PREFIX and points
 #                                   pkg-config and the loader at it, as a
 #                                   user's environment would
@@ -33,7 +31,6 @@ need() {
 }
 said() { tr -s ' \n' '  ' <"$1" | grep -qF -- "$2"; }
 cmake_error() { said "$1" "(message): $2" && grep -q '^-- Configuring incomplete, errors occurred!' "$1"; }
-unoptimised() { [[ $(grep -oE '(^| )-O[^ ]*' <<<" $1" | tail -n 1 | tr -d ' ') == -O0 ]]; }
 install_for_user() {
   cmake --install "$1" --prefix "$2" >"$2.log" 2>&1 || { cat "$2.log"; echo "FAIL: install"; exit 1; }
   local libdir
