@@ -14,6 +14,7 @@ source=$1 cc=${2:-} cxx=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../support/expect.sh"
+[[ -z $cc ]] || need "$cc" "$([[ $cc == clang* ]] && echo clang || echo gcc)"
 
 sub_build() {
   local source=$1 dir=$2
