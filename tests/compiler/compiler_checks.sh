@@ -39,7 +39,6 @@ gcc_12_or_later() {
 compiles() {
   local log=$1
   shift
-  # shellcheck disable=SC2086
   "$@" >"$log" 2>&1 || { cat "$log"; return 1; }
 }
 # warned_at SOURCE LOG: every option marked at a line of SOURCE is in a
@@ -76,13 +75,14 @@ case $mode in
     for program in example.c node_list.c; do
       for switches in "-Wall -Wextra" "-Wall -Wextra -fanalyzer"; do
         # shellcheck disable=SC2086
-        expect "cc -O2 $switches -Werror: $program" compiles cc.log cc -O2 $switches -Werror $program $cflags $libs
+        expect "cc -O2 $switches -Werror: $program" \
+          compiles cc.log cc -O2 $switches -Werror $program $cflags $libs -o "${program%.c}"
       done
       # shellcheck disable=SC2086
       expect "clang -O2 -Wall -Wextra -Werror: $program" \
-        compiles clang.log clang -O2 -Wall -Wextra -Werror $program $cflags $libs
+        compiles clang.log clang -O2 -Wall -Wextra -Werror $program $cflags $libs -o "${program%.c}-clang"
     done
-    expect "the list program runs" test "$(./a.out)" = "10 items, sum 45"
+    expect "the list program, built by gcc, runs" test "$(./node_list)" = "10 items, sum 45"
     for compiler in cc clang; do
       # shellcheck disable=SC2086
       expect "$compiler -O2 -Wall -Wextra -Werror: the checkers' deliberate misuses (misuse.c)" \
