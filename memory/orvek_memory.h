@@ -47,10 +47,10 @@ extern "C" {
  * ORVEK_NODE_FROM(deallocator, position): marks a function that hands out a
  * node which only `deallocator` takes back, as its argument number
  * `position`. GCC 11 and later then warn at the caller's line about a node
- * used or given back after it was given back, given to free(), realloc() or
- * delete, a pointer that no pop handed out given back, and (with
- * -fanalyzer) a node never given back. Other compilers see a plain
- * declaration.
+ * given to free(), realloc() or delete, a pointer that no pop handed out
+ * given back, and (with -fanalyzer) a node never given back; GCC 12 and
+ * later also about a node used or given back after it was given back. Other
+ * compilers see a plain declaration.
  *
  * Only attributes that promise nothing about the library's own checks go
  * here: nonnull on orvek_memory_init, for one, would let the compiler drop

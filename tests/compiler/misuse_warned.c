@@ -1,7 +1,7 @@
 /* SPDX-License-Identifier: MIT */
 /*
  * A library user's program with one misuse of a node per function, each of
- * which a run of this build would let pass. GCC 11 and later must warn at
+ * which a run of this build would let pass. GCC 12 and later must warn at
  * every line marked "warned:", naming the options given there: those before
  * "|" with -Wall, those after "-fanalyzer:" with that switch added. Nothing
  * here is run.
