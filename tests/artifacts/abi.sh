@@ -10,6 +10,7 @@
 set -uo pipefail
 mode=$1 library=$2 headers=$3 baseline=$4
 
+# shellcheck source=../support/expect.sh
 source "$(dirname "$0")/../support/expect.sh"
 need abidw abigail-tools
 need abidiff abigail-tools
@@ -30,8 +31,8 @@ case $mode in
     echo "wrote $baseline"
     ;;
   check)
-    # Any difference fails, an added export too: the export set is part of
-    # the interface.
+    # Any difference fails, an added or a removed export too: this is the
+    # one check of the export set, which is part of the interface.
     report=$(abidiff --fail-no-debug-info --drop-private-types --hd2 "$headers" "$baseline" "$library")
     status=$?
     if ((status != 0)); then
