@@ -13,14 +13,19 @@
 set -uo pipefail
 checker=$1 compiler=$2 build=$3 library_build=${4:-plain}
 here=$(dirname "$0")
+# shellcheck source=../support/expect.sh
 source "$here/../support/expect.sh"
 need "$compiler" "$([[ $compiler == clang* ]] && echo clang || echo gcc)"
 need pkg-config pkgconf
 [[ $checker == memcheck ]] && need valgrind valgrind
+# clang's sanitizers name functions through the symbolizer; without it their
+# reports carry addresses alone.
+[[ $compiler == clang* && $checker != memcheck ]] && need llvm-symbolizer llvm
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-install_for_user "$build" "$work/prefix"
+libdir=$(install_for_user "$build" "$work/prefix") || exit 1
+export PKG_CONFIG_PATH=$libdir/pkgconfig LD_LIBRARY_PATH=$libdir
 unset ASAN_OPTIONS LSAN_OPTIONS TSAN_OPTIONS UBSAN_OPTIONS
 case $checker in
   asan) switch=-fsanitize=address ;;
@@ -33,7 +38,7 @@ if ! "$compiler" -g $switch "$here/misuse.c" $(pkg-config --cflags --libs orvek_
   cat "$work/cc.log"
   if [[ $compiler == clang* && $switch != "" ]] && grep -q 'libclang_rt\|cannot find.*clang_rt' "$work/cc.log" &&
     [[ ${CI:-} != true ]]; then
-    echo "skip: clang's sanitizer runtime is not installed (Debian: libclang-rt-14-dev)"
+    echo "skip: clang's sanitizer runtime is not installed (Debian: libclang-rt-dev)"
     exit 77
   fi
   fail "$compiler $switch builds the user's program"
@@ -70,14 +75,14 @@ check() {
     expect "$what names $function" names "$frames" "$function"
   done
 }
-show_report_on_failure() { ((failures == before)) || printf -- '--- report of %s:\n%s\n' "$1" "$report"; }
+show_report_on_failure() { [[ $(failures_so_far) == "$before" ]] || printf -- '--- report of %s:\n%s\n' "$1" "$report"; }
 
 for misuse in $(case $checker in
   asan) echo write-past use-after-push push-twice node-never-given-back pool-never-destroyed negative-size ;;
   tsan) echo race ;;
   memcheck) echo use-after-push node-never-given-back ;;
   esac); do
-  before=$failures
+  before=$(failures_so_far)
   run_case "$misuse"
   case $checker:$misuse in
     asan:write-past)

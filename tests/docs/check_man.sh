@@ -3,15 +3,16 @@
 # Each manual page renders with no warning from groff or man.
 #   check_man.sh PAGE...
 set -uo pipefail
-failures=0
+# shellcheck source=../support/expect.sh
+source "$(dirname "$0")/../support/expect.sh"
+need groff groff-base
+need man man-db
+renders_cleanly() {
+  local warnings
+  warnings=$( { groff -man -Tutf8 -ww -z "$1"; LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$1" >/dev/null; } 2>&1)
+  [[ -z $warnings ]] || { printf '%s\n' "$warnings"; return 1; }
+}
 for page in "$@"; do
-  warnings=$( { groff -man -Tutf8 -ww -z "$page"; LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" >/dev/null; } 2>&1)
-  if [[ -z $warnings ]]; then
-    echo "ok:   $(basename "$page")"
-  else
-    echo "FAIL: $(basename "$page")"
-    printf '%s\n' "$warnings"
-    failures=$((failures + 1))
-  fi
+  expect "$(basename "$page") renders with no warning" renders_cleanly "$page"
 done
-((failures == 0))
+finish "manual pages render"

@@ -9,7 +9,12 @@
 #   optional_parts.sh SOURCE C_COMPILER CXX_COMPILER
 set -uo pipefail
 here=$(dirname "$0")
+# shellcheck source=sub_build.sh
 source "$here/sub_build.sh"
+source=$1 cc=$2 cxx=$3
+need "$cc" "$([[ $cc == clang* ]] && echo clang || echo gcc)"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 no_gtest=-DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON
 no_benchmark=-DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
@@ -20,7 +25,7 @@ configure() { # DIR cmake-arguments... -> the log in DIR.log
 }
 fails() { ! "$@"; }
 builds_and_installs() {
-  cmake --build "$1" -j2 >"$1-build.log" 2>&1 && cmake --install "$1" --prefix "$1-prefix" >>"$1-build.log" 2>&1 ||
+  cmake --build "$1" >"$1-build.log" 2>&1 && cmake --install "$1" --prefix "$1-prefix" >>"$1-build.log" 2>&1 ||
     { cat "$1-build.log"; return 1; }
 }
 show_log() { echo "--- $1.log"; cat "$1.log"; return 1; }
@@ -43,5 +48,5 @@ expect "... with an error saying why" stopped "$work/bench" "BUILD_BENCHMARKS is
 
 expect "asked for tests without Google Benchmark, they configure" \
   configure "$work/tests-only" $no_benchmark -DBUILD_TESTING=ON
-expect "... with the tests registered" grep -q "install_and_consume" <(ctest --test-dir "$work/tests-only" -N)
+expect "... with the tests registered" grep -q "install_files" <(ctest --test-dir "$work/tests-only" -N)
 finish "tests and benchmarks as switches"

@@ -7,7 +7,12 @@
 #   refused.sh SOURCE C_COMPILER CXX_COMPILER
 set -uo pipefail
 here=$(dirname "$0")
+# shellcheck source=sub_build.sh
 source "$here/sub_build.sh"
+source=$1 cc=$2 cxx=$3
+need "$cc" "$([[ $cc == clang* ]] && echo clang || echo gcc)"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 # A C library that is not glibc: its <features.h> defines no __GLIBC__.
 mkdir -p "$work/other-libc" && echo '/* another C library */' >"$work/other-libc/features.h"
@@ -19,10 +24,11 @@ refused() { # WHAT ERROR CMAKE_ARGUMENTS...
   cmake -S "$source" -B "$dir" -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
     -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF "$@" >"$dir.log" 2>&1
   local status=$?
-  local before=$failures
+  local before
+  before=$(failures_so_far)
   expect "$what: configuring stops" test $status -ne 0
   expect "$what: with an error saying: $error" cmake_error "$dir.log" "$error"
-  ((failures == before)) || cat "$dir.log"
+  [[ $(failures_so_far) == "$before" ]] || cat "$dir.log"
 }
 
 refused "FreeBSD" "$supported FreeBSD on x86_64." -DCMAKE_SYSTEM_NAME=FreeBSD -DCMAKE_SYSTEM_PROCESSOR=x86_64

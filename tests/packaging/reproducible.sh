@@ -6,11 +6,16 @@
 #   reproducible.sh SOURCE C_COMPILER CXX_COMPILER
 set -uo pipefail
 here=$(dirname "$0")
+# shellcheck source=sub_build.sh
 source "$here/sub_build.sh"
+source=$1 cc=$2 cxx=$3
+need "$cc" "$([[ $cc == clang* ]] && echo clang || echo gcc)"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 for copy in a/src a-folder-of-another-length/quarn_orvek-0.1.0; do
   copy_source "$source" "$work/$copy"
-  sub_build "$work/$copy" "$work/$copy/build" || { fail "plain build at $copy"; finish "reproducible build"; }
+  sub_build "$cc" "$cxx" "$work/$copy" "$work/$copy/build" || { fail "plain build at $copy"; finish "reproducible build"; }
   DESTDIR=$work/$copy/root cmake --install "$work/$copy/build" --prefix /usr/local >/dev/null ||
     fail "install at $copy"
 done

@@ -6,11 +6,16 @@
 #   subproject.sh SOURCE C_COMPILER CXX_COMPILER
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=sub_build.sh
 source "$here/sub_build.sh"
+source=$1 cc=$2 cxx=$3
+need "$cc" "$([[ $cc == clang* ]] && echo clang || echo gcc)"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 parent=$work/parent
 if cmake -S "$here/parent" -B "$parent" -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
-  -DQUARN_ORVEK_SOURCE="$source" >"$parent.log" 2>&1 && cmake --build "$parent" -j2 >>"$parent.log" 2>&1; then
+  -DQUARN_ORVEK_SOURCE="$source" >"$parent.log" 2>&1 && cmake --build "$parent" >>"$parent.log" 2>&1; then
   listed=$(ctest --test-dir "$parent" -N | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')
   expect "the parent's ctest lists its own test alone (found: $listed)" test "$listed" = "parent_example "
   # Run only the parent's own: this project's tests, wrongly listed, would
