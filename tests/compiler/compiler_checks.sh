@@ -48,19 +48,30 @@ compiles() {
 }
 # warned_at SOURCE LOG [analyzer]: every option marked at a line of SOURCE
 # is in a warning at that line in LOG; with "analyzer", those after
-# "-fanalyzer:" too. The warning is known by its file, line and option,
-# however the compiler words or decorates it (an option with a level may be
-# shown as [-Wx=], other tags may stand beside it).
+# "-fanalyzer:" too. An option marked "OPTION..." may be reported at that
+# line or later in the same function (a leak is reported where its path
+# ends, which compiler versions place differently). The warning is known by
+# its file, line and option, however the compiler words or decorates it (an
+# option with a level may be shown as [-Wx=], other tags may stand beside
+# it).
 warned_at() {
-  local source=$1 log=$2 with=${3:-} line spec options option marked
+  local source=$1 log=$2 with=${3:-} line spec options option marked last lines where
   marked=$(grep -nE '(/\*|//) warned:' "$source" | sed -E 's#^([0-9]+):.*warned:(.*)$#\1:\2#; s#\*/ *$##')
   expect "$source marks the lines to be warned at" test -n "$marked"
   while IFS=: read -r line spec; do
     options=${spec%%|*}
     [[ $with == analyzer ]] && options+=" ${spec#*-fanalyzer:}"
     for option in $options; do
-      expect "$source:$line: warning [$option]" \
-        grep -Eq "^(\./)?$source:$line:[0-9]+: warning: .*\[$option(=[^]]*)?\]" "$log"
+      last=$line
+      if [[ $option == *... ]]; then
+        option=${option%...}
+        last=$(awk -v from="$line" 'NR > from && /^}/ {print NR; exit}' "$source")
+      fi
+      lines=$(sed -nE "s#^(\./)?$source:([0-9]+):[0-9]+: warning: .*\[$option(=[^]]*)?\].*#\2#p" "$log")
+      where=$line
+      [[ $last == "$line" ]] || where="$line-$last"
+      expect "$source:$where: warning [$option]" \
+        awk -v from="$line" -v to="$last" '$1 >= from && $1 <= to {found = 1} END {exit !found}' <<<"$lines"
     done
   done <<<"$marked"
 }
