@@ -29,11 +29,11 @@ compare=/usr/share/benchmark/compare.py
 pair_target=15          # instructions a pop+push pair costs beyond malloc+free
 # Start-up: the larger of the distances measured on Debian 12 and on Debian
 # 13, each in a fresh minimal system (quarn2_version +6961 and +7224,
-# quarn_vadel_version +7188 and +7065 to +7075), plus 500. One more import, bound at
-# start and called once, costs more (a getenv planted in quarn2_version:
-# +826), so the margin does not hide it on either release; what a C library
-# point release or the environment moves in printf and the loader is tens
-# to a few hundred, which it absorbs.
+# quarn_vadel_version +7188 and +7065 to +7075), plus 500. One more import,
+# bound at start and called once, costs more (a getenv planted in
+# quarn2_version: +826), so the margin does not hide it on either release;
+# what a C library point release or the environment moves in printf and the
+# loader is tens to a few hundred, which it absorbs.
 declare -A startup_target=([quarn2_version]=7724 [quarn_vadel_version]=7688)
 
 if [[ ! -x $build/bench/memory_bench ]]; then

@@ -15,7 +15,7 @@ checker=$1 compiler=$2 build=$3 library_build=${4:-plain}
 here=$(dirname "$0")
 # shellcheck source=../support/expect.sh
 source "$here/../support/expect.sh"
-need "$compiler" "$([[ $compiler == clang* ]] && echo clang || echo gcc)"
+need_compiler "$compiler"
 need pkg-config pkgconf
 [[ $checker == memcheck ]] && need valgrind valgrind
 # clang's sanitizers name functions through the symbolizer; without it their

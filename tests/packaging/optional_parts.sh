@@ -12,7 +12,7 @@ here=$(dirname "$0")
 # shellcheck source=sub_build.sh
 source "$here/sub_build.sh"
 source=$1 cc=$2 cxx=$3
-need "$cc" "$([[ $cc == clang* ]] && echo clang || echo gcc)"
+need_compiler "$cc"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -7,6 +7,8 @@
 #                                   TOOL is absent, saying which tool and
 #                                   package; fails in CI, which installs
 #                                   every tool
+#   need_compiler COMPILER          need, for a C compiler: clang's package
+#                                   for clang, gcc's for any other
 #   said FILE TEXT                  FILE holds TEXT, however CMake wrapped
 #                                   its message's lines
 #   cmake_error FILE TEXT           ... as the text of an error that CMake
@@ -34,6 +36,7 @@ need() {
   echo "skip: $1 is not installed (Debian: $2)"
   exit 77
 }
+need_compiler() { need "$1" "$([[ $(basename "$1") == clang* ]] && echo clang || echo gcc)"; }
 said() { tr -s ' \n' '  ' <"$1" | grep -qF -- "$2"; }
 cmake_error() { said "$1" "(message): $2" && grep -q '^-- Configuring incomplete, errors occurred!' "$1"; }
 install_for_user() {
